@@ -44,6 +44,15 @@ void engine_reset() {
     std::fill_n(kz_window, 16, KZ_Window{0, 0, 0, 0});
     kz_window[0] = {0, 0, KZ_SCREEN_W - 1, KZ_SCREEN_H - 1};
 
+    std::fill_n(kz_bg, 16, KZ_Bg{});
+    kz_textinfo = {0, 1, 0, 32, 0};
+    KZ_LetterPos.count = 0;
+    kz_debug_color = 0;
+    debug_width = debug_height = 0;
+    std::fill_n(kz_debugmap, 4096, 0u);
+    std::fill_n(pal, 256, uint16_t(0));
+    kz_debugtruemap = nullptr;
+
     Stylus = {};
     Pad = {};
     PadInfo = {};
