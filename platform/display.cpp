@@ -4,6 +4,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -92,8 +94,13 @@ public:
 class SdlBackend : public Backend {
 public:
     SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;
+    // The picture goes straight into the window's surface, scaled and
+    // converted through a table: no renderer, so nothing costs more than the
+    // copy itself, with or without a graphics card.
+    std::vector<uint32_t> lut;
+    uint32_t lut_format = 0;
+    SDL_Surface* last_surface = nullptr;
+    SDL_Rect last_place{0, 0, 0, 0};
     int scale = 1;
     bool fullscreen = false;
     bool mouse_down = false;
@@ -102,8 +109,6 @@ public:
     std::vector<uint16_t> shown = std::vector<uint16_t>(W * H, 0);
 
     ~SdlBackend() override {
-        if (texture) SDL_DestroyTexture(texture);
-        if (renderer) SDL_DestroyRenderer(renderer);
         if (window) SDL_DestroyWindow(window);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
@@ -111,6 +116,8 @@ public:
     bool open(const SdlOptions& options) {
         SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");  // the mouse is not a touch as well
         SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "1");  // touches are told apart by their mouse id
+        // The window surface is filled by us; no GL renderer underneath it.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
         // Without a display SDL may fall back to a driver that shows nothing.
         const char* driver = SDL_GetCurrentVideoDriver();
@@ -125,11 +132,7 @@ public:
         window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, W * scale, H * scale,
                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
         if (!window) return false;
-        renderer = SDL_CreateRenderer(window, -1, 0);
-        if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-        if (!renderer) return false;
-        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, W, H);
-        if (!texture) return false;
+        if (!SDL_GetWindowSurface(window)) return false;
         if (options.fullscreen) toggle_fullscreen();
         return true;
     }
@@ -139,8 +142,11 @@ public:
     // The picture's place in the window: the largest integer scale that fits,
     // centred (letterboxed in full screen).
     SDL_Rect placement() {
-        int ww, wh;
-        SDL_GetRendererOutputSize(renderer, &ww, &wh);
+        int ww = W, wh = H;
+        if (SDL_Surface* surface = SDL_GetWindowSurface(window)) {
+            ww = surface->w;
+            wh = surface->h;
+        }
         int s = std::max(1, std::min(ww / W, wh / H));
         return {(ww - W * s) / 2, (wh - H * s) / 2, W * s, H * s};
     }
@@ -252,7 +258,9 @@ public:
         }
     }
 
-    void idle() override {}
+    // The frame loop sleeps until its last millisecond and polls through that
+    // one; short naps between those polls keep it from spinning a core.
+    void idle() override { std::this_thread::sleep_for(std::chrono::microseconds(200)); }
 
     void wait(uint32_t ms) override {
         if (ms > 0) SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(ms, 1000)));
@@ -270,15 +278,56 @@ public:
     void window_destroyed() override { SDL_HideWindow(window); }
 
     void redraw() {
-        SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-        SDL_RenderClear(renderer);
-        SDL_Rect dst = placement();
-        SDL_RenderCopy(renderer, texture, nullptr, &dst);
-        SDL_RenderPresent(renderer);
+        SDL_Surface* surface = SDL_GetWindowSurface(window);
+        if (!surface) return;
+        SDL_Rect place = placement();
+        const int scale = place.w / W;
+        if (surface->format->BytesPerPixel != 4) {
+            // Uncommon window formats: let SDL convert and scale.
+            SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(shown.data(), W, H, 16, W * 2,
+                                                                  SDL_PIXELFORMAT_RGB565);
+            if (src) {
+                SDL_FillRect(surface, nullptr, 0);
+                SDL_BlitScaled(src, nullptr, surface, &place);
+                SDL_FreeSurface(src);
+            }
+            SDL_UpdateWindowSurface(window);
+            return;
+        }
+        if (lut_format != surface->format->format) {
+            lut.resize(65536);
+            for (uint32_t p = 0; p < 65536; p++)
+                lut[p] = SDL_MapRGB(surface->format, uint8_t(((p >> 11) & 31) * 255 / 31),
+                                    uint8_t(((p >> 5) & 63) * 255 / 63), uint8_t((p & 31) * 255 / 31));
+            lut_format = surface->format->format;
+        }
+        if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+        if (surface != last_surface || place.x != last_place.x || place.y != last_place.y ||
+            place.w != last_place.w) {
+            SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+            last_surface = surface;
+            last_place = place;
+        }
+        auto* base = static_cast<uint8_t*>(surface->pixels);
+        for (int y = 0; y < H; y++) {
+            auto* row = reinterpret_cast<uint32_t*>(base + size_t(place.y + y * scale) * size_t(surface->pitch)) +
+                        place.x;
+            const uint16_t* from = shown.data() + y * W;
+            uint32_t* out = row;
+            for (int x = 0; x < W; x++) {
+                const uint32_t v = lut[from[x]];
+                for (int k = 0; k < scale; k++) *out++ = v;
+            }
+            for (int k = 1; k < scale; k++)
+                memcpy(base + size_t(place.y + y * scale + k) * size_t(surface->pitch) + size_t(place.x) * 4, row,
+                       size_t(W * scale) * 4);
+        }
+        if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+        SDL_UpdateWindowSurface(window);
     }
 
     void present(const uint16_t* pixels) override {
-        SDL_UpdateTexture(texture, nullptr, pixels, W * 2);
+        memcpy(shown.data(), pixels, size_t(W * H) * 2);
         redraw();
     }
 };

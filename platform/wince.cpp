@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <deque>
@@ -323,14 +324,14 @@ BOOL BitBlt(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD
     if (rop != SRCCOPY) return FALSE;
     const KZ_PObject* bm = src->selected;
     std::vector<uint16_t>& out = dest->window->surface;
-    for (int r = 0; r < h; r++) {
+    // The part of the rectangle that lies inside both the window and the bitmap.
+    int c0 = std::max({0, -x, -sx});
+    int c1 = std::min({w, SCREEN_W - x, bm->w - sx});
+    for (int r = 0; r < h && c0 < c1; r++) {
         int dy = y + r, syy = sy + r;
         if (dy < 0 || dy >= SCREEN_H || syy < 0 || syy >= bm->h) continue;
-        for (int c = 0; c < w; c++) {
-            int dx = x + c, sxx = sx + c;
-            if (dx < 0 || dx >= SCREEN_W || sxx < 0 || sxx >= bm->w) continue;
-            out[size_t(dy) * SCREEN_W + size_t(dx)] = bm->bits[size_t(syy) * size_t(bm->w) + size_t(sxx)];
-        }
+        memcpy(&out[size_t(dy) * SCREEN_W + size_t(x + c0)], &bm->bits[size_t(syy) * size_t(bm->w) + size_t(sx + c0)],
+               size_t(c1 - c0) * 2);
     }
     zp::note_presented(out.data());
     zp::backend()->present(out.data());
