@@ -45,16 +45,9 @@ void kz_dotransp() {
     // not drawn rather than written outside the frame buffer.
     int x1 = std::max<int>(kz_fade.x1, 0), x2 = std::min<int>(kz_fade.x2, KZ_SCREEN_W - 1);
     int y1 = std::max<int>(kz_fade.y1, 0), y2 = std::min<int>(kz_fade.y2, KZ_SCREEN_H - 1);
-    const uint32_t weight = uint32_t(32 - kz_fade.level);
-    const uint32_t c = (kz_fade.color | (uint32_t(kz_fade.color) << 16)) & 0x07E0F81Fu;
-    for (int y = y1; y <= y2; y++) {
-        uint16_t* row = kz_buffer + y * KZ_SCREEN_W;
-        for (int x = x1; x <= x2; x++) {
-            uint32_t d = (row[x] | (uint32_t(row[x]) << 16)) & 0x07E0F81Fu;
-            uint32_t r = (d + (((c - d) * weight) >> 5)) & 0x07E0F81Fu;
-            row[x] = uint16_t(r | (r >> 16));
-        }
-    }
+    const int weight = 32 - kz_fade.level;
+    for (int y = y1; y <= y2 && x1 <= x2; y++)
+        kz_blendspan(kz_buffer + y * KZ_SCREEN_W + x1, kz_fade.color, x2 - x1 + 1, weight);
 }
 
 void kz_whenrefresh() {

@@ -89,6 +89,9 @@ void KZ_Copy16bitRLE(const uint16_t* pixels, const uint8_t* rle, const uint16_t*
 void KZ_Copy24bitRLE(const uint16_t* pixels, const uint8_t* rle, const uint16_t* rlelist, int w, int h, int x,
                      int y, int alpha);
 
+// One colour blended over n frame-buffer pixels with one weight (the fade).
+void kz_blendspan(uint16_t* dest, uint16_t color, int n, int alpha);
+
 // Letter blitters
 void KZ_CopyPlainLetter(const uint16_t* mask, uint16_t color, int w, int h, int x, int y, int alpha);
 void KZ_CopyLetter(const uint16_t* glyph, int ignored, int w, int h, int x, int y, int alpha);

@@ -190,6 +190,20 @@ void row16_plain(uint16_t* __restrict d, const uint16_t* s, int n, int alpha) {
     for (; i < n; ++i) d[i] = kz_blend(s[i], d[i], uint32_t(alpha));
 }
 
+}  // namespace
+
+// One colour over a span of the frame buffer with one weight: the fade.
+void kz_blendspan(uint16_t* d, uint16_t color, int n, int alpha) {
+    int i = 0;
+    if (vector_weight(alpha)) {
+        const u16x8 weight = splat(uint16_t(alpha)), c = splat(color);
+        i = each8(d, n, [&](int k) { return blend8(c, load8(d + k), weight); });
+    }
+    for (; i < n; ++i) d[i] = kz_blend(color, d[i], uint32_t(alpha));
+}
+
+namespace {
+
 // Colour plus alpha plane: each pixel weighs its own alpha byte a, or
 // floor(a * alpha / 32) below full opacity. A weight of 32 yields the pixel and
 // 0 the destination, so no pixel needs a test.

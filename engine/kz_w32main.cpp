@@ -183,7 +183,7 @@ void KZ_Refresh() {
 // ---- the window ------------------------------------------------------------------
 
 void drawBuffer(HWND window) {
-    PAINTSTRUCT ps;
+    PAINTSTRUCT ps{};
     HDC dc = BeginPaint(window, &ps);
     HDC memory = CreateCompatibleDC(dc);
     SetBitmapBits(hbitmap, sizeof kz_buffer, kz_buffer);

@@ -167,7 +167,7 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM, LPARAM) {
         DestroyWindow(window);
         return 0;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
+        PAINTSTRUCT ps{};
         BeginPaint(window, &ps);
         EndPaint(window, &ps);
         return 0;
