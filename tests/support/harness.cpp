@@ -58,14 +58,9 @@ void engine_reset() {
     PadInfo = {};
     KZ_MovedSprite = {};
     kz_debug_bg = -1;
+    KZ_GifInfo = {0, 0, 0, 1.0f, 1};
     kz_dovecto = nullptr;
 
     hWndTaskBar = hWndSipButton = hWndInputPanel = nullptr;
     rtDesktop = rtNewDesktop = rtTaskBar = rtSipButton = rtInputPanel = RECT{};
-}
-
-int run_real_game(uint32_t start_ms) {
-    engine_reset();
-    zp::headless_reset(start_ms);
-    return WinMain(test_instance(), nullptr, nullptr, 0);
 }

@@ -17,8 +17,5 @@ void engine_reset();
 // game's main would run. Returns WinMain's result.
 int run_game(std::function<int()> body, uint32_t start_ms = 0);
 
-// Runs the real game (game::main) the same way; only for tests linked with it.
-int run_real_game(uint32_t start_ms = 0);
-
 // The instance handle the tests pass to WinMain.
 HINSTANCE test_instance();
