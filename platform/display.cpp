@@ -245,7 +245,9 @@ public:
                     toggle_fullscreen();
                     break;
                 }
-                if (alt) break;
+                // Alt with a key is the desktop's; a release always gets through
+                // so that no key stays held.
+                if (alt && e.type == SDL_KEYDOWN) break;
                 UINT vk = vk_of(key);
                 if (vk && target)
                     PostMessageW(target, e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk,
@@ -282,8 +284,9 @@ public:
         if (!surface) return;
         SDL_Rect place = placement();
         const int scale = place.w / W;
-        if (surface->format->BytesPerPixel != 4) {
-            // Uncommon window formats: let SDL convert and scale.
+        if (surface->format->BytesPerPixel != 4 || surface->w < place.w || surface->h < place.h) {
+            // Uncommon window formats, and windows too small for the whole
+            // picture: let SDL convert, scale and cut to the window.
             SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(shown.data(), W, H, 16, W * 2,
                                                                   SDL_PIXELFORMAT_RGB565);
             if (src) {
