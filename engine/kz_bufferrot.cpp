@@ -36,7 +36,7 @@ inline void kz_rotwalk(int w, int h, int x, int y, int angle, int zoom, Span spa
 
     // The limits are 16-bit; intersecting again with the window in full
     // integers keeps a box far off screen from wrapping back onto it.
-    const KZ_Window& win = kz_window[kz_curwindow];
+    const KZ_Window& win = kz_window[kz_curwindow & 15];
     const int boxx = L.boxx, boxy = L.boxy;
     const int xlo = std::max<int>(L.left, win.x1 - boxx), xhi = std::min<int>(L.right, win.x2 - boxx + 1);
     const int ylo = std::max<int>(L.top, win.y1 - boxy), yhi = std::min<int>(L.bottom, win.y2 - boxy + 1);
@@ -115,10 +115,13 @@ void KZ_RotoZoomLimits(int x, int y, int w, int h, int angle, int zoom) {
     const int32_t d = wmul(half, 1448) >> 8;
     const int32_t D = wmul(d, iz);
 
-    const int32_t sn = KZ_SIN[angle & 511];
-    const int32_t cs = KZ_SIN[(angle + 128) & 511];
-    const int32_t sn45 = KZ_SIN[(angle + 64) & 511];
-    const int32_t cs45 = KZ_SIN[(angle + 192) & 511];
+    // Any angle counts by its low nine bits; adding in unsigned keeps the
+    // quarter-turn offsets defined at the ends of the range.
+    const uint32_t a = uint32_t(angle);
+    const int32_t sn = KZ_SIN[a & 511];
+    const int32_t cs = KZ_SIN[(a + 128) & 511];
+    const int32_t sn45 = KZ_SIN[(a + 64) & 511];
+    const int32_t cs45 = KZ_SIN[(a + 192) & 511];
 
     L.du = wmul(cs, iz);
     L.dv = wmul(sn, iz);

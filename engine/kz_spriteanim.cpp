@@ -41,8 +41,9 @@ void KZ_UpdateSpriteAnim(int16_t n) {
             s.animstep = int16_t(-s.animstep);
             s.frame = int16_t(s.frame + (s.animloops == 1 ? 1 : 2) * s.animstep);
             // A one-frame range would bounce past its own bound: stay on it.
-            if (s.frame < s.animfirst) s.frame = s.animfirst;
-            if (s.frame > s.animlast) s.frame = s.animlast;
+            // Only then: a frame the game moved outside the range bounces
+            // back toward it as usual.
+            if (s.animfirst == s.animlast) s.frame = s.animfirst;
         } else {
             // Wrap to where the range starts: its low end when it runs upward,
             // its high end when it was given high to low.

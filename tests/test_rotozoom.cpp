@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -223,6 +224,25 @@ TEST_F(Rotozoom, ClippedByTheWindow) {
     KZ_16bitRotFull(f.px.data(), nullptr, 16, 16, -8, 310, 32, 100, 2000);
     EXPECT_GT(drawn(), 20);
     EXPECT_TRUE(Named::named(at(0, 319)));
+}
+
+// A window number counts by its low four bits and an angle by its low nine,
+// out to the ends of the integer range.
+TEST_F(Rotozoom, WindowAndAngleCountByTheirLowBits) {
+    Named f;
+    KZ_SetWindowLimits(1, 95, 95, 107, 110);
+    auto draw = [&](int window, int angle) {
+        std::fill(std::begin(kz_buffer), std::end(kz_buffer), BACKDROP);
+        kz_curwindow = uint8_t(window);
+        draw16(KZ_16bitRotFull, f.px.data(), angle, 1300);
+        return std::vector<uint16_t>(std::begin(kz_buffer), std::end(kz_buffer));
+    };
+    const auto turned = draw(1, 511);
+    EXPECT_GT(drawn(), 50);
+    EXPECT_EQ(at(94, 100), BACKDROP);
+    EXPECT_EQ(draw(17, 511), turned);
+    EXPECT_EQ(draw(1, INT32_MAX), turned);
+    EXPECT_EQ(draw(1, INT32_MIN), draw(1, 0));
 }
 
 TEST_F(Rotozoom, PerPixelRules) {

@@ -328,6 +328,21 @@ INSTANTIATE_TEST_SUITE_P(
         return s;
     });
 
+// The game may move the frame of a running animation; outside the range a
+// ping-pong bounces back toward it a step at a time.
+TEST_F(Sprites, PingPongFromAFrameMovedPastTheRange) {
+    KZ_CreateSprite(0, &plain16, 16, 16, 0, 0);
+    kz_FPS = 40;
+    KZ_StartSpriteAnimEx(0, 0, 3, 40, 1, 0);
+    kz_sprites[0]->frame = 6;
+    std::vector<int> got;
+    for (int i = 0; i < 5; ++i) {
+        KZ_UpdateSpriteAnim(0);
+        got.push_back(kz_sprites[0]->frame);
+    }
+    EXPECT_EQ(got, (std::vector<int>{5, 4, 3, 2, 1}));
+}
+
 TEST_F(Sprites, StartSetsTheFieldsAndRestarts) {
     KZ_CreateSprite(3, &plain16, 16, 16, 0, 0);
     KZ_StartSpriteAnimEx(3, 2, 6, 300, 1, 4);
