@@ -275,11 +275,17 @@ TEST(GamePlay, ChainDecaysOneStepEveryFortyOneFrames) {
                 EXPECT_EQ(score, 3);
                 EXPECT_EQ(combo, 2);
                 EXPECT_EQ(nballs, 1);
+                // The screen takes the chain's colour from the next frame on.
+                EXPECT_EQ(kz_bgcolor, 0);
                 burst_frame = f;
                 park(0, 230, 20);
                 stage = 3;
                 break;
             case 3:
+                if (f == burst_frame + 1) {
+                    EXPECT_EQ(kz_bgcolor, 0x1000);
+                    EXPECT_EQ(kz_fade.color, 0x1000);
+                }
                 if (f - burst_frame + 1 < c.gap) {
                     park(0, 230, 20);
                     break;
@@ -297,6 +303,45 @@ TEST(GamePlay, ChainDecaysOneStepEveryFortyOneFrames) {
         });
         EXPECT_EQ(stage, 5);
     }
+}
+
+// A ball that reaches the cursor does not end the frame: the balls after it
+// still move, burst and score, and the score shown follows.
+TEST(GamePlay, LosingFrameStillFinishes) {
+    int stage = 0;
+    play(17, [&](int f, bool title) {
+        if (f == 0) tap(40, 300);
+        if (title) {
+            if (stage == 3) {
+                stage = 4;
+                quit();
+            }
+            return;
+        }
+        switch (stage) {
+        case 0:  // level 2: two balls
+            level = 1;
+            clear_level();
+            stage = 1;
+            break;
+        case 1:
+            ASSERT_EQ(nballs, 2);
+            park(0, 40, 300);
+            park(1, carres[0].x, carres[0].y);
+            stage = 2;
+            break;
+        case 2:
+            EXPECT_EQ(lost, 1);
+            EXPECT_EQ(nballs, 1);
+            EXPECT_EQ(score, 1);
+            EXPECT_EQ(text(4), "1");
+            stage = 3;
+            break;
+        default:
+            quit();
+        }
+    });
+    EXPECT_EQ(stage, 4) << "the lost round goes to the title after its last frame";
 }
 
 TEST(GamePlay, MovingOntoTheQuitButtonMidRoundEnds) {
