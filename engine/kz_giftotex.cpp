@@ -20,7 +20,8 @@ void KZ_SetTextFontGif(uint8_t font, const uint8_t* gif, size_t size) {
     const int W = gif[6] | (gif[7] << 8);
     const int H = gif[8] | (gif[9] << 8);
     const int cw = W >> 5;
-    if (W > INT16_MAX) return;  // the decoder's row stride is 16-bit
+    // The decoder refuses larger sheets: refuse them before making room for one.
+    if (W > KZ_GIF_MAXSIDE || H > KZ_GIF_MAXSIDE) return;
 
     // Parts of the sheet the image does not cover stay transparent.
     std::vector<uint16_t> picture(size_t(W) * size_t(H), kz_transpcolor);

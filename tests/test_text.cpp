@@ -1,7 +1,9 @@
 // Text slots, layout with word wrap and alignment, built-in and picture fonts.
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -438,6 +440,25 @@ TEST_F(PictureFont, UndecodablePictureMakesNoFont) {
     ASSERT_NE(made, nullptr);
     KZ_SetTextFontGif(9, gif.data(), 20);
     EXPECT_EQ(kz_fonts[9], made);  // a failed remake keeps the font
+}
+
+// A 20-byte header may claim a sheet of 32767 x 65535 pixels, 4 GB of picture
+// that the decoder would refuse anyway. It is refused before any room is made
+// for it: run where the address space could not hold that much.
+TEST_F(PictureFont, OversizedSheetIsRefusedBeforeMakingRoom) {
+    static const uint8_t gif[] = {'G', 'I', 'F', '8', '9', 'a', 0xFF, 0x7F, 0xFF, 0xFF,
+                                  0x80, 0,   0,   0,   0,   0,   255,  255,  255,  0x3B};
+    auto make = [] {
+#ifndef __SANITIZE_ADDRESS__
+        // A gigabyte of address space is far less than such a sheet would take.
+        // (The address sanitizer's own reservations do not fit under a cap.)
+        const rlimit space{rlim_t(1) << 30, rlim_t(1) << 30};
+        setrlimit(RLIMIT_AS, &space);
+#endif
+        KZ_SetTextFontGif(5, gif, sizeof gif);
+        std::_Exit(kz_fonts[5] ? 1 : 0);
+    };
+    EXPECT_EXIT(make(), testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
