@@ -198,6 +198,14 @@ std::string first_difference(const std::vector<uint16_t>& want) {
     return "";
 }
 
+// A clip window anywhere on the screen, corners in order.
+KZ_Window random_window(std::mt19937& rng) {
+    std::uniform_int_distribution<int> any(0, 1 << 30);
+    int x1 = any(rng) % SW, x2 = any(rng) % SW, y1 = any(rng) % SH, y2 = any(rng) % SH;
+    return {int16_t(std::min(x1, x2)), int16_t(std::min(y1, y2)), int16_t(std::max(x1, x2)),
+            int16_t(std::max(y1, y2))};
+}
+
 Image random_image(std::mt19937& rng, int w, int h) {
     Image im;
     im.w = w;
@@ -224,12 +232,7 @@ TEST_F(Blit, DirectBlittersMatchTheReference) {
     for (int iter = 0; iter < 600; ++iter) {
         int w = 1 + any(rng) % (iter % 7 == 0 ? 300 : 40), h = 1 + any(rng) % 40;
         Image im = random_image(rng, w, h);
-        KZ_Window W = {0, 0, SW - 1, SH - 1};
-        if (iter % 3) {
-            int x1 = any(rng) % SW, x2 = any(rng) % SW, y1 = any(rng) % SH, y2 = any(rng) % SH;
-            W = {int16_t(std::min(x1, x2)), int16_t(std::min(y1, y2)), int16_t(std::max(x1, x2)),
-                 int16_t(std::max(y1, y2))};
-        }
+        const KZ_Window W = iter % 3 ? random_window(rng) : KZ_Window{0, 0, SW - 1, SH - 1};
         kz_window[5] = W;
         kz_curwindow = 5;
         Rect src = {0, 0, w - 1, h - 1};
@@ -473,12 +476,7 @@ TEST_F(Blit, RunLengthBlittersMatchTheDirectOnes) {
     for (int iter = 0; iter < 500; ++iter) {
         int w = 1 + any(rng) % (iter % 9 == 0 ? 280 : 40), h = 1 + any(rng) % 30;
         Image im = random_image(rng, w, h);
-        KZ_Window W = {0, 0, SW - 1, SH - 1};
-        if (iter % 2) {
-            int x1 = any(rng) % SW, x2 = any(rng) % SW, y1 = any(rng) % SH, y2 = any(rng) % SH;
-            W = {int16_t(std::min(x1, x2)), int16_t(std::min(y1, y2)), int16_t(std::max(x1, x2)),
-                 int16_t(std::max(y1, y2))};
-        }
+        const KZ_Window W = iter % 2 ? random_window(rng) : KZ_Window{0, 0, SW - 1, SH - 1};
         kz_window[4] = W;
         kz_curwindow = 4;
         int x = any(rng) % (SW + 2 * w) - w - 10, y = any(rng) % (SH + 2 * h) - h - 10;
